@@ -36,7 +36,7 @@
 
 // The file interface. Operations in slot order; the base answers as a file that is not there.
 class CFileSource {
-public:
+  public:
     virtual ~CFileSource() = default;
     // Size of the whole file in bytes (0 for the base).
     virtual int64_t GetSize() { return 0; }
@@ -56,7 +56,7 @@ public:
 
 // A file of the file system, read through a standard stream.
 class CPlainFile : public CFileSource {
-public:
+  public:
     ~CPlainFile() override;
     int64_t GetSize() override { return m_Size; }
     // The path is taken as it is (no lookup).
@@ -69,7 +69,7 @@ public:
 
     const std::string& Path() const { return m_Path; }
 
-private:
+  private:
     std::FILE* m_Stream = nullptr;
     std::string m_Path;
     int64_t m_Size = 0;
@@ -77,7 +77,7 @@ private:
 
 // An archive member, unpacked whole into memory at Open.
 class CCompFile : public CFileSource {
-public:
+  public:
     ~CCompFile() override = default;
     int64_t GetSize() override { return m_Size; }
     // Searches the archives up the folder chain of the path (relative to the current directory).
@@ -96,11 +96,15 @@ public:
     // The same search with the archives and the plain member path taken under `root` (empty: the current
     // directory). The member name is always derived from `path` alone.
     bool OpenUnder(const std::string& root, const std::string& path);
+    // Unpacks the member of that name ("\" as separator) from an open archive. Fails when the index ends
+    // (or the file ends without an end entry) before the name, or when the member's offset or sizes lie
+    // outside the archive.
+    bool OpenMember(CFileSource& archive, const std::string& member);
     const std::string& Path() const { return m_Path; }
     // The unpacked bytes (GetSize() of them).
     const uint8_t* Data() const { return m_Buffer.data(); }
 
-private:
+  private:
     std::string m_Path;
     std::vector<uint8_t> m_Buffer;  // unpacked size + 10 spare bytes
     int64_t m_Position = 0;
@@ -109,7 +113,7 @@ private:
 
 // The object loaders use: one source (plain file or archive member), chosen by Open.
 class CFile {
-public:
+  public:
     CFile() = default;
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
@@ -135,7 +139,7 @@ public:
 
     CFileSource* Source() { return m_Source.get(); }
 
-private:
+  private:
     std::unique_ptr<CFileSource> m_Source;
 };
 
@@ -144,8 +148,9 @@ private:
 bool OpenDataFile(CFile& file, const std::string& path);
 
 // The second data root: the folder "gamedata" of the distribution medium. Found once on first use:
-// "../gamedata" (a copy beside the installation folder), then /media/*/gamedata, /media/*/*/gamedata,
-// /mnt/*/gamedata, /run/media/*/*/gamedata (in sorted order). Empty when none exists.
+// "../gamedata" (a copy beside the installation folder), then /media/*/gamedata, /mnt/*/gamedata,
+// /media/*/*/gamedata, /run/media/*/*/gamedata (each level in byte order). Empty when none exists.
+// Archives are searched under the second root as under the installation folder, up to the root itself.
 const std::string& SecondDataRoot();
 // Replaces the second data root (tests; tools). An empty root disables the second lookup.
 void SetSecondDataRoot(const std::string& root);
@@ -169,5 +174,6 @@ constexpr uint8_t kScriptScramble = 0x5A;
 std::string ScrambledScriptName(const std::string& path);
 
 // Opens a script: the path with CFile::Open, else its scrambled form (unscrambled in memory). When
-// neither exists shows "スクリプトファイル（ path ）が見つかりません" owned by the main window, answers false.
+// neither exists shows "スクリプトファイル（ path ）が見つかりません" owned by the main window, answers
+// false.
 bool OpenScriptFile(const std::string& path, CScriptText& text);

@@ -18,4 +18,6 @@ constexpr size_t kLzssStart = kLzssRingSize - kLzssMaxMatch;  // 4078
 size_t LzssDecode(const uint8_t* in, size_t inSize, uint8_t* out, size_t outCapacity);
 
 // The most bytes that `packedSize` packed bytes can unpack to (eight 18-byte matches per 17 bytes).
-constexpr uint64_t LzssMaxUnpacked(uint64_t packedSize) { return packedSize / 17 * 144 + 8 * 18; }
+constexpr uint64_t LzssMaxUnpacked(uint64_t packedSize) {
+    return packedSize / 17 * 144 + 8 * 18;
+}
