@@ -80,6 +80,10 @@ class CSurface {
     // The processor reported MMX at construction (on x86-64 it always does).
     bool HasMmx() const { return m_Mmx; }
 
+    // The depth that a pixel format stands for: 15 or 16 by the green mask (0x03E0 is 5-5-5) at 15 or
+    // 16 bits per pixel, 24 or 32 as they are; 0 for any other format.
+    static int DepthFromFormat(int bitsPerPixel, uint32_t greenMask);
+
     // The loader used for pictures by path (CreateFromImage's restore and the display's factories).
     // The default reads bmp and bfh files through the resource lookup.
     static void SetImageLoader(ImageLoader loader);
