@@ -1,0 +1,15 @@
+#pragma once
+// The services a headless run gives its platform: the font engine and the audio device with its
+// mixer. They live as long as this object; the platform only points at them.
+class CHeadlessPlatform;
+
+class CHeadlessServices {
+public:
+    explicit CHeadlessServices(CHeadlessPlatform& platform);
+    ~CHeadlessServices();
+    CHeadlessServices(const CHeadlessServices&) = delete;
+    CHeadlessServices& operator=(const CHeadlessServices&) = delete;
+
+private:
+    CHeadlessPlatform& m_Platform;
+};
