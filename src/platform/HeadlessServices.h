@@ -4,12 +4,12 @@
 class CHeadlessPlatform;
 
 class CHeadlessServices {
-public:
+  public:
     explicit CHeadlessServices(CHeadlessPlatform& platform);
     ~CHeadlessServices();
     CHeadlessServices(const CHeadlessServices&) = delete;
     CHeadlessServices& operator=(const CHeadlessServices&) = delete;
 
-private:
+  private:
     CHeadlessPlatform& m_Platform;
 };

@@ -49,7 +49,8 @@ struct CPlatformMessage {
 
 // Packs two 16-bit values as a message's lParam does (low word first).
 inline int32_t MakeLParam(int low, int high) {
-    return static_cast<int32_t>((static_cast<uint32_t>(low) & 0xFFFFu) | ((static_cast<uint32_t>(high) & 0xFFFFu) << 16));
+    return static_cast<int32_t>((static_cast<uint32_t>(low) & 0xFFFFu) |
+                                ((static_cast<uint32_t>(high) & 0xFFFFu) << 16));
 }
 
 enum class EMsgBoxButtons { Ok, OkCancel, YesNo };
@@ -59,7 +60,7 @@ enum class ECursor { Arrow, Hand };
 
 // The millisecond counter and the timer resolution requests (the multimedia timer's stand-in).
 class CPlatformClock {
-public:
+  public:
     virtual ~CPlatformClock() = default;
     // Milliseconds since an arbitrary origin; wraps at 2^32.
     virtual uint32_t Milliseconds() = 0;
@@ -69,13 +70,30 @@ public:
     virtual uint32_t FinestPeriod() const { return 1; }
     virtual uint32_t CoarsestPeriod() const { return 1000000; }
     // Period requests are counted, so that any number of timers may hold one at once.
-    void BeginPeriod(uint32_t period);
-    void EndPeriod(uint32_t period);
+    void BeginPeriod(uint32_t period) {
+        ++m_PeriodRequests;
+        m_Periods.push_back(period);
+    }
+    // An end without its begin changes nothing, as with the system's count.
+    void EndPeriod(uint32_t period) {
+        for (auto it = m_Periods.begin(); it != m_Periods.end(); ++it) {
+            if (*it == period) {
+                m_Periods.erase(it);
+                --m_PeriodRequests;
+                return;
+            }
+        }
+    }
     int PeriodRequests() const { return m_PeriodRequests; }
     // The finest period currently requested, 0 when none is.
-    uint32_t ActivePeriod() const;
+    uint32_t ActivePeriod() const {
+        uint32_t finest = 0;
+        for (uint32_t p : m_Periods)
+            if (finest == 0 || p < finest) finest = p;
+        return finest;
+    }
 
-private:
+  private:
     int m_PeriodRequests = 0;
     std::vector<uint32_t> m_Periods;
 };
@@ -83,7 +101,7 @@ private:
 // The pseudo-random generator the game uses (the C library's rand() with its 15-bit results, the same
 // linear congruence on every backend so that seeded runs repeat).
 class CPlatformRandom {
-public:
+  public:
     void Seed(uint32_t seed) { m_State = seed; }
     int Rand() {
         m_State = m_State * 214013u + 2531011u;
@@ -91,13 +109,13 @@ public:
     }
     static constexpr int kRandMax = 0x7FFF;
 
-private:
+  private:
     uint32_t m_State = 1;
 };
 
 // The display device: the desktop, the screen modes, and the primary picture that presents reach.
 class CPlatformDisplay {
-public:
+  public:
     virtual ~CPlatformDisplay() = default;
     // Bits per pixel of the desktop as the screen reports it (8, 16, 24 or 32; a 5-5-5 desktop reports 16).
     virtual int DesktopBitsPerPixel() = 0;
@@ -122,13 +140,13 @@ public:
 
 // The About box's texts, shown modally until its OK button is pressed (Escape does not close it).
 struct CAboutBox {
-    std::string title;     // Shift-JIS
+    std::string title;  // Shift-JIS
     std::vector<std::string> lines;
 };
 
 // The main window: its menu bar, its message queue and the cursor.
 class CPlatformWindow {
-public:
+  public:
     virtual ~CPlatformWindow() = default;
     virtual bool RegisterClass(const std::string& classNameSjis) = 0;
     // Creates the window with an 800 x 600 client area centred on the screen.
@@ -158,7 +176,7 @@ public:
 // Fields of one traced event (the headless backend logs them; the SDL backend ignores them).
 // String values are Shift-JIS, as the game holds them.
 class CEventFields {
-public:
+  public:
     CEventFields& Int(const char* key, long long value) {
         m_Fields.push_back({key, {true, std::to_string(value)}});
         return *this;
@@ -173,7 +191,7 @@ public:
     };
     const std::vector<std::pair<std::string, Value>>& Fields() const { return m_Fields; }
 
-private:
+  private:
     std::vector<std::pair<std::string, Value>> m_Fields;
 };
 
@@ -182,7 +200,7 @@ class CPlatformFonts;  // src/platform/fonts: FreeType and fontconfig text
 
 // Everything the game needs of the system, chosen once by main() or the test runner and handed in.
 class CPlatform {
-public:
+  public:
     virtual ~CPlatform() = default;
     virtual CPlatformClock& Clock() = 0;
     virtual CPlatformRandom& Random() = 0;

@@ -53,7 +53,8 @@ bool WritePngRgb32(const std::string& path, const uint32_t* pixels, int width, i
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
     std::vector<uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK) return false;
+    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK)
+        return false;
     packed.resize(packedSize);
 
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -124,18 +125,29 @@ bool ReadPngRgb32(const std::string& path, std::vector<uint32_t>& pixels, int& w
             int c = i >= static_cast<size_t>(bpp) ? prev[i - bpp] : 0;
             int x = line[1 + i];
             switch (filter) {
-                case 0: break;
-                case 1: x += a; break;
-                case 2: x += b; break;
-                case 3: x += (a + b) / 2; break;
-                case 4: x += Paeth(a, b, c); break;
-                default: return false;
+                case 0:
+                    break;
+                case 1:
+                    x += a;
+                    break;
+                case 2:
+                    x += b;
+                    break;
+                case 3:
+                    x += (a + b) / 2;
+                    break;
+                case 4:
+                    x += Paeth(a, b, c);
+                    break;
+                default:
+                    return false;
             }
             cur[i] = static_cast<uint8_t>(x);
         }
         for (int x = 0; x < width; ++x) {
             const uint8_t* p = &cur[static_cast<size_t>(x) * bpp];
-            pixels[static_cast<size_t>(y) * width + x] = (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+            pixels[static_cast<size_t>(y) * width + x] =
+                (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
         }
         prev.swap(cur);
     }

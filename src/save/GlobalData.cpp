@@ -35,7 +35,8 @@ void GlobalData::ResetGlobalData() {
     std::memset(m_Bytes, 0, sizeof m_Bytes);
     for (int day = 0; day < 14; ++day)
         for (int hour = 0; hour < 12; ++hour)
-            for (int k = 0; k < 4; ++k) SetVariable(day * 48 + hour * 4 + k, kFreshCalendar[day][hour][k] - '0');
+            for (int k = 0; k < 4; ++k)
+                SetVariable(day * 48 + hour * 4 + k, kFreshCalendar[day][hour][k] - '0');
 }
 
 void GlobalData::LoadGlobalData() {
@@ -58,7 +59,9 @@ void GlobalData::SetFlag(int n, uint8_t value) {
     if (n >= 0 && n < kFlagCount) m_Bytes[n] = value;
 }
 
-int32_t GlobalData::Variable(int n) const { return n >= 0 && n < kVariableCount ? Word(500 + n) : 0; }
+int32_t GlobalData::Variable(int n) const {
+    return n >= 0 && n < kVariableCount ? Word(500 + n) : 0;
+}
 
 void GlobalData::SetVariable(int n, int32_t value) {
     if (n >= 0 && n < kVariableCount) SetWord(500 + n, value);

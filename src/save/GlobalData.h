@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class GlobalData {
-public:
+  public:
     static constexpr int kSize = 6000;
     static constexpr int kFlagCount = 2000;
     static constexpr int kVariableCount = 1000;
@@ -34,6 +34,6 @@ public:
     bool GlobalAddVar(int n, int32_t v);
     bool GlobalSetFlag(int n, int32_t v);
 
-private:
+  private:
     uint8_t m_Bytes[kSize];
 };

@@ -20,7 +20,9 @@ const char* const kOverlayNames[kOverlayCount] = {"setup", "sysmenu", "load", "s
 
 SceneFactory CApplication::s_Factory = nullptr;
 
-void CApplication::SetSceneFactory(SceneFactory factory) { s_Factory = factory; }
+void CApplication::SetSceneFactory(SceneFactory factory) {
+    s_Factory = factory;
+}
 
 CApplication::CApplication(const CEntryArgs& args) {
     // 1. The settings.
@@ -125,7 +127,8 @@ bool CApplication::AnyOverlayOpen() const {
 }
 
 void CApplication::TraceOverlay(EOverlay which, bool open) {
-    CSystem::Platform().Event("overlay", CEventFields().Str("which", kOverlayNames[which]).Int("open", open ? 1 : 0));
+    CSystem::Platform().Event("overlay",
+                              CEventFields().Str("which", kOverlayNames[which]).Int("open", open ? 1 : 0));
 }
 
 void CApplication::DeleteOverlay(EOverlay which) {
@@ -175,16 +178,22 @@ void CApplication::OpenSystemMenu() {
     OpenOverlay(kOverlaySystemMenu, kSceneSystemMenu);
 }
 
-void CApplication::CloseSystemMenu() { CloseOverlay(kOverlaySystemMenu, m_SceneHolder->scene); }
+void CApplication::CloseSystemMenu() {
+    CloseOverlay(kOverlaySystemMenu, m_SceneHolder->scene);
+}
 
-void CApplication::OpenLoad() { OpenOverlay(kOverlayLoad, kSceneLoad); }
+void CApplication::OpenLoad() {
+    OpenOverlay(kOverlayLoad, kSceneLoad);
+}
 
 void CApplication::CloseLoad() {
     CloseOverlay(kOverlayLoad, m_SceneHolder->scene);
     if (m_Overlays[kOverlaySystemMenu].open) CloseSystemMenu();
 }
 
-void CApplication::OpenSave() { OpenOverlay(kOverlaySave, kSceneSave); }
+void CApplication::OpenSave() {
+    OpenOverlay(kOverlaySave, kSceneSave);
+}
 
 void CApplication::CloseSave() {
     CloseOverlay(kOverlaySave, m_SceneHolder->scene);
@@ -224,14 +233,18 @@ void CApplication::RunFrame() {
 
 void CApplication::AdvanceText() {
     switch (textState) {
-        case 0: break;  // the message window types on by itself until it reports a result
+        case 0:
+            break;  // the message window types on by itself until it reports a result
         case 1:
-        case 2: textState = 0; break;
+        case 2:
+            textState = 0;
+            break;
         case 3:
             messageShowing = false;
             textState = 0;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -12,13 +12,19 @@
 class CInputRouter;
 class CSurface;
 
-enum EOverlay { kOverlaySetup = 0, kOverlaySystemMenu = 1, kOverlayLoad = 2, kOverlaySave = 3, kOverlayCount = 4 };
+enum EOverlay {
+    kOverlaySetup = 0,
+    kOverlaySystemMenu = 1,
+    kOverlayLoad = 2,
+    kOverlaySave = 3,
+    kOverlayCount = 4
+};
 
 // Makes the scene of an id, or none for an id that has no screen.
 using SceneFactory = CScene* (*)(CApplication* app, int id);
 
 class CApplication {
-public:
+  public:
     explicit CApplication(const CEntryArgs& args);
     ~CApplication();
     CApplication(const CApplication&) = delete;
@@ -87,7 +93,7 @@ public:
     bool useWindow2 = false;
     bool skipMode = false;
 
-private:
+  private:
     struct OverlaySlot {
         CScene* scene = nullptr;
         bool open = false;

@@ -38,18 +38,24 @@ void Config::Load() {
 bool Config::Save() {
     EnsureFolder(kFolder);
     if (!WriteFileAtomically(kPath, &m_Record, sizeof m_Record)) {
-        MessageBoxU8("コンフィングのセーブに失敗しました。\n設定が保存されません。", "アプリケーションエラー");
+        MessageBoxU8("コンフィングのセーブに失敗しました。\n設定が保存されません。",
+                     "アプリケーションエラー");
         return false;
     }
     return true;
 }
 
-void Config::Set(const int32_t words[10]) { std::memcpy(&m_Record, words, sizeof m_Record); }
+void Config::Set(const int32_t words[10]) {
+    std::memcpy(&m_Record, words, sizeof m_Record);
+}
 
 int TextDelayForSpeed(int speed) {
     switch (speed) {
-        case 0: return 0;
-        case 1: return 12;
-        default: return 33;
+        case 0:
+            return 0;
+        case 1:
+            return 12;
+        default:
+            return 33;
     }
 }

@@ -4,20 +4,20 @@
 #include <cstdint>
 
 struct ConfigRecord {
-    int32_t screenMode;      // 0 window; 16, 24, 32 full screen at that depth
-    int32_t transparency;    // message window backing, per cent: 0, 25, 50, 75, 100
-    int32_t textSpeed;       // 0 instant, 1 delay 12, 2 delay 33
-    uint8_t ruby;            // 1 show readings
-    uint8_t autoAdvance;     // 1 messages advance by themselves
+    int32_t screenMode;    // 0 window; 16, 24, 32 full screen at that depth
+    int32_t transparency;  // message window backing, per cent: 0, 25, 50, 75, 100
+    int32_t textSpeed;     // 0 instant, 1 delay 12, 2 delay 33
+    uint8_t ruby;          // 1 show readings
+    uint8_t autoAdvance;   // 1 messages advance by themselves
     uint8_t unused14[2];
-    int32_t skipCondition;   // 1, 0 or 2
-    uint8_t screenEffects;   // 1 transitions on
+    int32_t skipCondition;  // 1, 0 or 2
+    uint8_t screenEffects;  // 1 transitions on
     uint8_t unused21[3];
-    int32_t musicVolume;     // volume steps 0, 25, 50, 75, 100
+    int32_t musicVolume;  // volume steps 0, 25, 50, 75, 100
     int32_t effectsVolume;
     int32_t voiceVolume;
-    uint8_t softwareDisplay; // 1 display device in software emulation
-    uint8_t soundQuality;    // 1 44100 Hz 16-bit stereo primary buffer
+    uint8_t softwareDisplay;  // 1 display device in software emulation
+    uint8_t soundQuality;     // 1 44100 Hz 16-bit stereo primary buffer
     uint8_t unused38[2];
 };
 static_assert(sizeof(ConfigRecord) == 40);
@@ -34,7 +34,7 @@ static_assert(offsetof(ConfigRecord, softwareDisplay) == 36);
 static_assert(offsetof(ConfigRecord, soundQuality) == 37);
 
 class Config {
-public:
+  public:
     Config() : m_Record(Defaults()) {}
     // Reads the file; a missing file gives the defaults, a short one keeps the defaults after the bytes read.
     void Load();
@@ -48,7 +48,7 @@ public:
     void Set(const int32_t words[10]);
     static ConfigRecord Defaults();
 
-private:
+  private:
     ConfigRecord m_Record;
 };
 

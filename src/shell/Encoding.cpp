@@ -44,6 +44,10 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
 
 }  // namespace
 
-std::string Utf8ToSjis(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8, "?", 0); }
+std::string Utf8ToSjis(std::string_view utf8) {
+    return Convert("CP932", "UTF-8", utf8, "?", 0);
+}
 
-std::string SjisToUtf8(std::string_view sjis) { return Convert("UTF-8", "CP932", sjis, "\xEF\xBF\xBD", 1); }
+std::string SjisToUtf8(std::string_view sjis) {
+    return Convert("UTF-8", "CP932", sjis, "\xEF\xBF\xBD", 1);
+}

@@ -4,7 +4,9 @@
 #include "shell/Application.h"
 #include "shell/System.h"
 
-bool CInputRouter::Busy() const { return m_App->AnyOverlayOpen(); }
+bool CInputRouter::Busy() const {
+    return m_App->AnyOverlayOpen();
+}
 
 void CInputRouter::OnMove(HWindow w, int32_t packed, CClientRect* client) {
     if (target) target->OnMove(w, packed, client);
@@ -95,7 +97,9 @@ void CInputRouter::OnSysKeyUp(HWindow w, uint32_t key) {
     if (target) target->OnSysKeyUp(w, key);
 }
 
-void CInputRouter::OnIdle(HWindow) { m_App->RunFrame(); }
+void CInputRouter::OnIdle(HWindow) {
+    m_App->RunFrame();
+}
 
 void CInputRouter::OnMciNotify() {
     if (target) target->OnMciNotify();
@@ -106,8 +110,8 @@ void CInputRouter::OnCommand(HWindow w, uint32_t wParam) {
     switch (wParam & 0xFFFF) {
         case menu::kReturnToTitle:
             if (!m_App->OverlayOpen(kOverlaySetup) && !m_App->OverlayOpen(kOverlaySystemMenu)) {
-                if (MessageBoxU8("タイトルに戻ります。\nよろしいですか？", kProductTitle, EMsgBoxButtons::YesNo) ==
-                    EMsgBoxResult::Yes)
+                if (MessageBoxU8("タイトルに戻ります。\nよろしいですか？", kProductTitle,
+                                 EMsgBoxButtons::YesNo) == EMsgBoxResult::Yes)
                     m_App->ReturnToTitle();
             }
             break;
@@ -124,6 +128,7 @@ void CInputRouter::OnCommand(HWindow w, uint32_t wParam) {
         case menu::kSetup:
             if (!m_App->OverlayOpen(kOverlaySetup)) m_App->OpenSetup();
             break;
-        default: break;
+        default:
+            break;
     }
 }

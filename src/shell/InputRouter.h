@@ -7,7 +7,7 @@
 class CApplication;
 
 class CInputRouter : public CMessageHandler {
-public:
+  public:
     CInputRouter(CMainWindow* window, CApplication* app) : CMessageHandler(window), m_App(app) {}
     void OnMove(HWindow, int32_t packedPosition, CClientRect* client) override;
     void OnClose(HWindow) override;
@@ -31,7 +31,7 @@ public:
     bool spaceHeld = false;
     bool ctrlHeld = false;
 
-private:
+  private:
     bool Busy() const;
     CApplication* m_App;
 };

@@ -34,10 +34,13 @@ CMainWindow::~CMainWindow() {
     m_DefaultHandler.reset();
 }
 
-bool CMainWindow::RegisterWindowClass() { return m_PlatformWindow->RegisterClass(kProductTitle); }
+bool CMainWindow::RegisterWindowClass() {
+    return m_PlatformWindow->RegisterClass(kProductTitle);
+}
 
 void CMainWindow::Create() {
-    if (!RegisterWindowClass()) FatalError("ウィンドウのレジスタへの登録に失敗しました", "アプリケーションエラー");
+    if (!RegisterWindowClass())
+        FatalError("ウィンドウのレジスタへの登録に失敗しました", "アプリケーションエラー");
     CreateMainWindow();
 }
 
@@ -106,7 +109,8 @@ void CMainWindow::UpdateMenuState() {
     if (!m_MenuChanged) return;
     m_MenuChanged = false;
     if (!m_MenuAttached) return;
-    for (int i = 0; i < menu::kCount; ++i) m_PlatformWindow->SetMenuItemEnabled(menu::kFirst + i, m_MenuEnabled[i]);
+    for (int i = 0; i < menu::kCount; ++i)
+        m_PlatformWindow->SetMenuItemEnabled(menu::kFirst + i, m_MenuEnabled[i]);
     m_PlatformWindow->DrawMenuBar();
 }
 
@@ -162,50 +166,90 @@ void CMainWindow::DispatchMessage(const CPlatformMessage& m) {
         // A handler may end the program or switch the router; re-read the default each time.
         if (!h) continue;
         switch (m.message) {
-            case wm::Destroy: h->OnDestroy(this); break;
-            case wm::Move: h->OnMove(this, m.lParam, &m_ClientRect); break;
+            case wm::Destroy:
+                h->OnDestroy(this);
+                break;
+            case wm::Move:
+                h->OnMove(this, m.lParam, &m_ClientRect);
+                break;
             case wm::Paint:
                 // Only the default handler paints.
                 if (h == m_DefaultHandler.get())
                     h->OnPaint(this, m.wParam & 0xFFFF, (m.wParam >> 16) & 0xFFFF, x, y);
                 break;
-            case wm::Close: h->OnClose(this); break;
-            case wm::KeyDown: h->OnKeyDown(this, m.wParam); break;
-            case wm::KeyUp: h->OnKeyUp(this, m.wParam); break;
-            case wm::SysKeyDown: h->OnSysKeyDown(this, m.wParam); break;
-            case wm::SysKeyUp: h->OnSysKeyUp(this, m.wParam); break;
-            case wm::Command: h->OnCommand(this, m.wParam); break;
-            case wm::MouseMove: h->OnMouseMove(this, x, y); break;
-            case wm::LButtonDown: h->OnLButtonDown(this, x, y); break;
-            case wm::LButtonUp: h->OnLButtonUp(this, x, y); break;
-            case wm::RButtonDown: h->OnRButtonDown(this, x, y); break;
-            case wm::RButtonUp: h->OnRButtonUp(this, x, y); break;
-            case wm::MouseWheel: h->OnMouseWheel(this, static_cast<int32_t>(m.wParam) < 0 ? -1 : 1); break;
-            case wm::MciNotify: h->OnMciNotify(); break;
-            default: return;  // the system's default handling: nothing of ours
+            case wm::Close:
+                h->OnClose(this);
+                break;
+            case wm::KeyDown:
+                h->OnKeyDown(this, m.wParam);
+                break;
+            case wm::KeyUp:
+                h->OnKeyUp(this, m.wParam);
+                break;
+            case wm::SysKeyDown:
+                h->OnSysKeyDown(this, m.wParam);
+                break;
+            case wm::SysKeyUp:
+                h->OnSysKeyUp(this, m.wParam);
+                break;
+            case wm::Command:
+                h->OnCommand(this, m.wParam);
+                break;
+            case wm::MouseMove:
+                h->OnMouseMove(this, x, y);
+                break;
+            case wm::LButtonDown:
+                h->OnLButtonDown(this, x, y);
+                break;
+            case wm::LButtonUp:
+                h->OnLButtonUp(this, x, y);
+                break;
+            case wm::RButtonDown:
+                h->OnRButtonDown(this, x, y);
+                break;
+            case wm::RButtonUp:
+                h->OnRButtonUp(this, x, y);
+                break;
+            case wm::MouseWheel:
+                h->OnMouseWheel(this, static_cast<int32_t>(m.wParam) < 0 ? -1 : 1);
+                break;
+            case wm::MciNotify:
+                h->OnMciNotify();
+                break;
+            default:
+                return;  // the system's default handling: nothing of ours
         }
     }
 }
 
 int CMainWindow::RunMessageLoop() {
-    for (;;) {
-        if (m_PlatformWindow->PeekMessage(m_Message)) {
-            if (m_Message.message == wm::Quit) return static_cast<int>(m_Message.wParam);
-            DispatchMessage(m_Message);
-            continue;
-        }
-        // No message waiting: one frame. The router runs the scene and composes, the default handler presents.
-        if (m_Router) m_Router->OnIdle(this);
-        if (m_DefaultHandler) m_DefaultHandler->OnIdle(this);
-        m_PlatformWindow->EndFrame();
+    int exitCode = 0;
+    while (RunFrame(exitCode)) {
     }
+    return exitCode;
+}
+
+bool CMainWindow::RunFrame(int& exitCode) {
+    while (m_PlatformWindow->PeekMessage(m_Message)) {
+        if (m_Message.message == wm::Quit) {
+            exitCode = static_cast<int>(m_Message.wParam);
+            return false;
+        }
+        DispatchMessage(m_Message);
+    }
+    // No message waiting: one frame. The router runs the scene and composes, the default handler presents.
+    if (m_Router) m_Router->OnIdle(this);
+    if (m_DefaultHandler) m_DefaultHandler->OnIdle(this);
+    m_PlatformWindow->EndFrame();
+    return true;
 }
 
 void CMainWindow::RunAboutBox() {
     CAboutBox box;
     box.title = Utf8ToSjis("バージョン情報");
-    box.lines = {std::string(kProductTitle) + Utf8ToSjis("　"), Utf8ToSjis("日本語アドベンチャーゲームエンジン"),
-                 "Ver. 2.0.5 Release", Utf8ToSjis("Tovel 開発チーム")};
+    box.lines = {std::string(kProductTitle) + Utf8ToSjis("　"),
+                 Utf8ToSjis("日本語アドベンチャーゲームエンジン"), "Ver. 2.0.5 Release",
+                 Utf8ToSjis("Tovel 開発チーム")};
     m_PlatformWindow->RunAboutBox(box);
 }
 
@@ -218,12 +262,14 @@ void CDefaultHandler::OnMove(HWindow, int32_t, CClientRect* client) {
 }
 
 void CDefaultHandler::OnClose(HWindow) {
-    if (MessageBoxU8("ゲームを終了しますか？", kProductTitle, EMsgBoxButtons::OkCancel, EMsgBoxIcon::Question, true) ==
-        EMsgBoxResult::Ok)
+    if (MessageBoxU8("ゲームを終了しますか？", kProductTitle, EMsgBoxButtons::OkCancel, EMsgBoxIcon::Question,
+                     true) == EMsgBoxResult::Ok)
         m_Window->PostMessage(wm::Destroy);
 }
 
-void CDefaultHandler::OnDestroy(HWindow) { m_Window->Platform().PostQuitMessage(0); }
+void CDefaultHandler::OnDestroy(HWindow) {
+    m_Window->Platform().PostQuitMessage(0);
+}
 
 void CDefaultHandler::OnPaint(HWindow, int left, int top, int right, int bottom) {
     m_Window->Present(left, top, right - left, bottom - top);
@@ -251,8 +297,13 @@ void CDefaultHandler::OnIdle(HWindow) {
 
 void CDefaultHandler::OnCommand(HWindow, uint32_t wParam) {
     switch (wParam & 0xFFFF) {
-        case menu::kQuit: m_Window->PostMessage(wm::Close); break;
-        case menu::kAbout: m_Window->RunAboutBox(); break;
-        default: break;
+        case menu::kQuit:
+            m_Window->PostMessage(wm::Close);
+            break;
+        case menu::kAbout:
+            m_Window->RunAboutBox();
+            break;
+        default:
+            break;
     }
 }

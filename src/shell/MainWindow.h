@@ -37,15 +37,15 @@ extern const char* const kProductTitle;
 class CDefaultHandler;
 
 class CMainWindow {
-public:
+  public:
     CMainWindow(const CEntryArgs& args, bool hardwareDisplay);
-    virtual CDisplay* GetDisplay() { return m_Display.get(); }      // 0
-    virtual CSurface* GetPrimarySurface() { return m_Primary; }      // 1
-    virtual CSurface* GetBackBuffer() { return m_BackBuffer; }       // 2
-    virtual ~CMainWindow();                                          // 3
-    virtual void Present(int x, int y, int width, int height);      // 4
-    virtual bool RegisterWindowClass();                              // 5
-    virtual void CreateMainWindow();                                 // 6
+    virtual CDisplay* GetDisplay() { return m_Display.get(); }   // 0
+    virtual CSurface* GetPrimarySurface() { return m_Primary; }  // 1
+    virtual CSurface* GetBackBuffer() { return m_BackBuffer; }   // 2
+    virtual ~CMainWindow();                                      // 3
+    virtual void Present(int x, int y, int width, int height);   // 4
+    virtual bool RegisterWindowClass();                          // 5
+    virtual void CreateMainWindow();                             // 6
 
     // Registers the class (fatal on failure), publishes the window and creates it.
     void Create();
@@ -55,6 +55,9 @@ public:
     // The window side of a screen-mode switch; false when the mode cannot be entered.
     bool SetScreenMode(int mode);
     int RunMessageLoop();
+    // One pass of the loop: every waiting message, then one frame. False when the quit message came
+    // (its code in `exitCode`).
+    bool RunFrame(int& exitCode);
     // One message through the window procedure: the router first, then the default handler.
     void DispatchMessage(const CPlatformMessage& message);
     // Runs the About box modally.
@@ -80,7 +83,7 @@ public:
     void PostMessage(uint32_t message, uint32_t wParam = 0, int32_t lParam = 0);
     CPlatformWindow& Platform() { return *m_PlatformWindow; }
 
-private:
+  private:
     void ReleaseSurfaces();
     void CreateSurfaces();
 
@@ -110,7 +113,7 @@ private:
 // The window's own handler: moves, the quit question, paints, the full-screen menu strip, F4, the
 // per-frame present and the window's menu commands.
 class CDefaultHandler : public CMessageHandler {
-public:
+  public:
     explicit CDefaultHandler(CMainWindow* window) : CMessageHandler(window) {}
     void OnMove(HWindow, int32_t packedPosition, CClientRect* client) override;
     void OnClose(HWindow) override;

@@ -4,4 +4,6 @@
 
 CScene::CScene(CApplication* app) : CMessageHandler(app ? app->MainWindow() : nullptr), m_App(app) {}
 
-CSceneHolder::~CSceneHolder() { delete scene; }
+CSceneHolder::~CSceneHolder() {
+    delete scene;
+}

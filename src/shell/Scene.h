@@ -27,26 +27,26 @@ enum SceneId : int {
 };
 
 class CScene : public CMessageHandler {
-public:
+  public:
     explicit CScene(CApplication* app);
     ~CScene() override = default;
     // Slots 0-25 are the message operations; a scene's OnIdle usually runs RunSequence, Update and
     // UpdateTimers in that order.
     virtual void OnDisplayModeChanged(int /*depth*/) {}  // 26
-    virtual void ResetSequence() {}                       // 27: the class's sequence state back to 0
-    virtual void RunSequence() {}                         // 28
-    virtual void Update() {}                              // 29
-    virtual void UpdateTimers() {}                        // 30
+    virtual void ResetSequence() {}                      // 27: the class's sequence state back to 0
+    virtual void RunSequence() {}                        // 28
+    virtual void Update() {}                             // 29
+    virtual void UpdateTimers() {}                       // 30
 
     CApplication* App() const { return m_App; }
 
-protected:
+  protected:
     CApplication* m_App;
 };
 
 // The current scene and the ids of the current and the previous request.
 class CSceneHolder {
-public:
+  public:
     ~CSceneHolder();
     CScene* scene = nullptr;  // owned
     int currentId = 0;

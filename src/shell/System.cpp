@@ -7,7 +7,9 @@
 
 CPlatform* CSystem::s_Platform = nullptr;
 
-void CSystem::Install(CPlatform* platform) { s_Platform = platform; }
+void CSystem::Install(CPlatform* platform) {
+    s_Platform = platform;
+}
 
 CPlatform& CSystem::Platform() {
     if (!s_Platform) {
@@ -22,8 +24,8 @@ EMsgBoxResult MessageBoxU8(std::string_view textUtf8, std::string_view captionUt
     return MessageBoxSjis(Utf8ToSjis(textUtf8), Utf8ToSjis(captionUtf8), buttons, icon, owned);
 }
 
-EMsgBoxResult MessageBoxSjis(const std::string& textSjis, const std::string& captionSjis, EMsgBoxButtons buttons,
-                             EMsgBoxIcon icon, bool owned) {
+EMsgBoxResult MessageBoxSjis(const std::string& textSjis, const std::string& captionSjis,
+                             EMsgBoxButtons buttons, EMsgBoxIcon icon, bool owned) {
     return CSystem::Platform().MessageBox(textSjis, captionSjis, buttons, icon, owned);
 }
 
@@ -34,10 +36,17 @@ void FatalError(std::string_view textUtf8, std::string_view captionUtf8) {
 void FatalErrorSjis(const std::string& textSjis, const std::string& captionSjis) {
     MessageBoxSjis(textSjis, captionSjis, EMsgBoxButtons::Ok, EMsgBoxIcon::None, false);
     CSystem::Platform().Terminate(-1);
+    std::abort();  // Terminate does not return; this keeps the promise for the compiler
 }
 
-uint32_t TimeGetTime() { return CSystem::Platform().Clock().Milliseconds(); }
+uint32_t TimeGetTime() {
+    return CSystem::Platform().Clock().Milliseconds();
+}
 
-int GameRand() { return CSystem::Platform().Random().Rand(); }
+int GameRand() {
+    return CSystem::Platform().Random().Rand();
+}
 
-void GameSrand(uint32_t seed) { CSystem::Platform().Random().Seed(seed); }
+void GameSrand(uint32_t seed) {
+    CSystem::Platform().Random().Seed(seed);
+}

@@ -10,13 +10,13 @@
 #include "platform/Platform.h"
 
 class CSystem {
-public:
+  public:
     // Installs the platform that the calls below use (nullptr removes it).
     static void Install(CPlatform* platform);
     static bool Installed() { return s_Platform != nullptr; }
     static CPlatform& Platform();
 
-private:
+  private:
     static CPlatform* s_Platform;
 };
 
@@ -26,8 +26,8 @@ EMsgBoxResult MessageBoxU8(std::string_view textUtf8, std::string_view captionUt
                            bool owned = false);
 // The same with texts already in Shift-JIS (messages that quote script text).
 EMsgBoxResult MessageBoxSjis(const std::string& textSjis, const std::string& captionSjis,
-                             EMsgBoxButtons buttons = EMsgBoxButtons::Ok, EMsgBoxIcon icon = EMsgBoxIcon::None,
-                             bool owned = false);
+                             EMsgBoxButtons buttons = EMsgBoxButtons::Ok,
+                             EMsgBoxIcon icon = EMsgBoxIcon::None, bool owned = false);
 // A fatal condition: the message with an OK button, then the process ends with exit code -1.
 [[noreturn]] void FatalError(std::string_view textUtf8, std::string_view captionUtf8);
 [[noreturn]] void FatalErrorSjis(const std::string& textSjis, const std::string& captionSjis);

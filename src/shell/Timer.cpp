@@ -13,7 +13,9 @@ CTimer::~CTimer() {
     if (CSystem::Installed()) CSystem::Platform().Clock().EndPeriod(m_PeriodMin);
 }
 
-void CTimer::Restart() { m_Start = TimeGetTime(); }
+void CTimer::Restart() {
+    m_Start = TimeGetTime();
+}
 
 uint32_t CTimer::Elapsed() {
     m_Last = TimeGetTime();

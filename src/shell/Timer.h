@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class CTimer {
-public:
+  public:
     CTimer();
     ~CTimer();
     CTimer(const CTimer&) = delete;
@@ -17,7 +17,7 @@ public:
     uint32_t Start() const { return m_Start; }
     uint32_t Last() const { return m_Last; }
 
-private:
+  private:
     uint32_t m_Start = 0;
     uint32_t m_Last = 0;
     uint32_t m_PeriodMin = 1;

@@ -13,20 +13,20 @@
 // Makes an empty folder under the system's temporary folder, enters it, and on destruction leaves it
 // and removes it with its contents.
 class CTempDir {
-public:
+  public:
     CTempDir();
     ~CTempDir();
     CTempDir(const CTempDir&) = delete;
     CTempDir& operator=(const CTempDir&) = delete;
     const std::filesystem::path& Path() const { return m_Path; }
 
-private:
+  private:
     std::filesystem::path m_Path;
     std::filesystem::path m_Previous;
 };
 
 class CPlatformTest : public ::testing::Test {
-protected:
+  protected:
     CPlatformTest();
     ~CPlatformTest() override;
     // Makes (on first call) and enters an empty temporary folder for this test; returns its path.
@@ -34,7 +34,7 @@ protected:
 
     CHeadlessPlatform platform;
 
-private:
+  private:
     std::unique_ptr<CTempDir> m_TempDir;
 };
 

@@ -146,11 +146,16 @@ bool ParsePlayInput(const std::string& text, CHeadlessPlatform& platform, std::s
             in.time = at;
             in.kind = CScriptedInput::EKind::Answer;
             const std::string& a = w[2];
-            if (a == "ok") in.answer = EMsgBoxResult::Ok;
-            else if (a == "cancel") in.answer = EMsgBoxResult::Cancel;
-            else if (a == "yes") in.answer = EMsgBoxResult::Yes;
-            else if (a == "no") in.answer = EMsgBoxResult::No;
-            else return fail("answer takes ok, cancel, yes or no");
+            if (a == "ok")
+                in.answer = EMsgBoxResult::Ok;
+            else if (a == "cancel")
+                in.answer = EMsgBoxResult::Cancel;
+            else if (a == "yes")
+                in.answer = EMsgBoxResult::Yes;
+            else if (a == "no")
+                in.answer = EMsgBoxResult::No;
+            else
+                return fail("answer takes ok, cancel, yes or no");
             window.Script(std::move(in));
         } else if (verb == "shot") {
             if (!want(1)) return fail("shot takes a PATH");
@@ -219,7 +224,8 @@ int RunPlay(const CPlayOptions& o) {
     // Headless runs hold the single-instance lock in the game folder, so that runs in different
     // folders do not see each other.
     platform.SetLockFolder(".");
-    uint32_t until = o.untilMs >= 0 ? static_cast<uint32_t>(o.untilMs) : platform.Window().LastScriptedTime() + 1000;
+    uint32_t until =
+        o.untilMs >= 0 ? static_cast<uint32_t>(o.untilMs) : platform.Window().LastScriptedTime() + 1000;
     CScriptedInput stop;
     stop.time = until;
     stop.kind = CScriptedInput::EKind::Action;

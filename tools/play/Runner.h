@@ -8,10 +8,10 @@
 
 struct CPlayOptions {
     std::string gameDir = ".";
-    std::string inputPath;       // empty: no input; "-": standard input
-    int64_t untilMs = -1;        // -1: one second after the last input
+    std::string inputPath;  // empty: no input; "-": standard input
+    int64_t untilMs = -1;   // -1: one second after the last input
     int depth = 32;
-    std::string logPath;         // empty: standard error
+    std::string logPath;  // empty: standard error
     uint32_t seed = 1;
     uint32_t frameMs = 16;
 };

@@ -51,7 +51,9 @@ void CHeadlessWindow::Create(const std::string&) {
     m_FullScreen = false;
 }
 
-void CHeadlessWindow::AttachMenu(bool attached) { m_MenuAttached = attached; }
+void CHeadlessWindow::AttachMenu(bool attached) {
+    m_MenuAttached = attached;
+}
 
 void CHeadlessWindow::SetMenuItemEnabled(uint32_t commandId, bool enabled) {
     if (commandId >= 40001 && commandId <= 40007) m_Enabled[commandId - 40001] = enabled;
@@ -73,7 +75,9 @@ void CHeadlessWindow::Script(CScriptedInput input) {
     m_Script.insert(at, std::move(input));
 }
 
-uint32_t CHeadlessWindow::LastScriptedTime() const { return m_Script.empty() ? 0 : m_Script.back().time; }
+uint32_t CHeadlessWindow::LastScriptedTime() const {
+    return m_Script.empty() ? 0 : m_Script.back().time;
+}
 
 bool CHeadlessWindow::TakeAnswer(EMsgBoxResult& answer) {
     uint32_t now = m_Platform.Clock().Milliseconds();
@@ -160,23 +164,32 @@ CPlatformFonts& CHeadlessPlatform::Fonts() {
     return *m_Fonts;
 }
 
-void CHeadlessPlatform::QueueAnswer(EMsgBoxResult answer) { m_Answers.push_back(answer); }
+void CHeadlessPlatform::QueueAnswer(EMsgBoxResult answer) {
+    m_Answers.push_back(answer);
+}
 
 static const char* ButtonsName(EMsgBoxButtons b) {
     switch (b) {
-        case EMsgBoxButtons::Ok: return "ok";
-        case EMsgBoxButtons::OkCancel: return "okcancel";
-        case EMsgBoxButtons::YesNo: return "yesno";
+        case EMsgBoxButtons::Ok:
+            return "ok";
+        case EMsgBoxButtons::OkCancel:
+            return "okcancel";
+        case EMsgBoxButtons::YesNo:
+            return "yesno";
     }
     return "ok";
 }
 
 static const char* AnswerName(EMsgBoxResult r) {
     switch (r) {
-        case EMsgBoxResult::Ok: return "ok";
-        case EMsgBoxResult::Cancel: return "cancel";
-        case EMsgBoxResult::Yes: return "yes";
-        case EMsgBoxResult::No: return "no";
+        case EMsgBoxResult::Ok:
+            return "ok";
+        case EMsgBoxResult::Cancel:
+            return "cancel";
+        case EMsgBoxResult::Yes:
+            return "yes";
+        case EMsgBoxResult::No:
+            return "no";
     }
     return "ok";
 }
@@ -194,12 +207,19 @@ EMsgBoxResult CHeadlessPlatform::MessageBox(const std::string& textSjis, const s
         have = m_Window.TakeAnswer(wanted);
     }
     if (have) {
-        // An answer is mapped onto the buttons the box has: ok/yes are the first button, cancel/no the second.
+        // An answer is mapped onto the buttons the box has: ok/yes are the first button, cancel/no the
+        // second.
         bool first = wanted == EMsgBoxResult::Ok || wanted == EMsgBoxResult::Yes;
         switch (buttons) {
-            case EMsgBoxButtons::Ok: answer = EMsgBoxResult::Ok; break;
-            case EMsgBoxButtons::OkCancel: answer = first ? EMsgBoxResult::Ok : EMsgBoxResult::Cancel; break;
-            case EMsgBoxButtons::YesNo: answer = first ? EMsgBoxResult::Yes : EMsgBoxResult::No; break;
+            case EMsgBoxButtons::Ok:
+                answer = EMsgBoxResult::Ok;
+                break;
+            case EMsgBoxButtons::OkCancel:
+                answer = first ? EMsgBoxResult::Ok : EMsgBoxResult::Cancel;
+                break;
+            case EMsgBoxButtons::YesNo:
+                answer = first ? EMsgBoxResult::Yes : EMsgBoxResult::No;
+                break;
         }
     }
     CLoggedMessageBox logged{SjisToUtf8(captionSjis), SjisToUtf8(textSjis), buttons, icon, owned, answer};

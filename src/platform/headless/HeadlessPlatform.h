@@ -14,18 +14,18 @@
 #include "platform/Platform.h"
 
 class CHeadlessClock : public CPlatformClock {
-public:
+  public:
     uint32_t Milliseconds() override { return m_Now; }
     void Wait(uint32_t ms) override { m_Now += ms; }
     void Advance(uint32_t ms) { m_Now += ms; }
     void Set(uint32_t ms) { m_Now = ms; }
 
-private:
+  private:
     uint32_t m_Now = 0;
 };
 
 class CHeadlessDisplay : public CPlatformDisplay {
-public:
+  public:
     int DesktopBitsPerPixel() override { return m_DesktopDepth == 15 ? 16 : m_DesktopDepth; }
     int SurfaceDepth() override { return m_Mode == 0 ? m_DesktopDepth : m_Mode; }
     bool CreateDevice(bool hardware) override;
@@ -52,7 +52,7 @@ public:
     const std::vector<uint32_t>& Screen() const { return m_Screen; }
     uint32_t ScreenPixel(int x, int y) const { return m_Screen[static_cast<size_t>(y) * 800 + x]; }
 
-private:
+  private:
     int m_DesktopDepth = 32;
     std::set<int> m_FullScreenModes = {16, 24, 32};
     bool m_WindowedOk = true;
@@ -80,7 +80,7 @@ struct CScriptedInput {
 class CHeadlessPlatform;
 
 class CHeadlessWindow : public CPlatformWindow {
-public:
+  public:
     explicit CHeadlessWindow(CHeadlessPlatform& platform) : m_Platform(platform) {}
     bool RegisterClass(const std::string&) override { return m_RegisterOk; }
     void Create(const std::string& titleSjis) override;
@@ -123,7 +123,7 @@ public:
     const std::vector<CAboutBox>& AboutBoxes() const { return m_AboutBoxes; }
     std::function<void()> onEndFrame;
 
-private:
+  private:
     CHeadlessPlatform& m_Platform;
     bool m_RegisterOk = true;
     bool m_MenuLoadOk = true;
@@ -153,7 +153,7 @@ struct CLoggedMessageBox {
 };
 
 class CHeadlessPlatform : public CPlatform {
-public:
+  public:
     CHeadlessPlatform();
     ~CHeadlessPlatform() override;
     CHeadlessClock& Clock() override { return m_Clock; }
@@ -162,8 +162,8 @@ public:
     CHeadlessWindow& Window() override { return m_Window; }
     CPlatformAudio* Audio() override { return m_Audio; }
     CPlatformFonts& Fonts() override;
-    EMsgBoxResult MessageBox(const std::string& textSjis, const std::string& captionSjis, EMsgBoxButtons buttons,
-                             EMsgBoxIcon icon, bool owned) override;
+    EMsgBoxResult MessageBox(const std::string& textSjis, const std::string& captionSjis,
+                             EMsgBoxButtons buttons, EMsgBoxIcon icon, bool owned) override;
     [[noreturn]] void Terminate(int exitCode) override;
     bool AcquireInstanceLock(const std::string& name) override;
     void Event(const char* ev, const CEventFields& fields) override;
@@ -185,7 +185,7 @@ public:
     // Adds an owned service whose lifetime is the platform's (audio devices, font engines).
     void Own(std::shared_ptr<void> service) { m_Owned.push_back(std::move(service)); }
 
-private:
+  private:
     void Log(const std::string& line);
 
     CHeadlessClock m_Clock;
