@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "TextTestSupport.h"
 #include "platform/fonts/Fonts.h"
 #include "shell/Encoding.h"
 
 namespace {
 
 CFontEngine& Engine() {
-    static CFontEngine engine;
-    return engine;
+    return SharedFontEngine();
 }
 
 std::unique_ptr<CPlatformFont> Gothic(int height, int weight) {
