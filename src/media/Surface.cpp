@@ -7,6 +7,7 @@
 #include "media/AlphaSurface.h"
 #include "media/Blit.h"
 #include "platform/Platform.h"
+#include "resources/BitmapImage.h"
 #include "resources/Image.h"
 #include "shell/System.h"
 
@@ -355,7 +356,25 @@ void CSurface::SetImageLoader(ImageLoader loader) {
     s_Loader = loader;
 }
 
+namespace {
+
+bool EndsWith(const std::string& path, const char* extension) {
+    const size_t n = std::strlen(extension);
+    return path.size() > n && path.compare(path.size() - n, n, extension) == 0 &&
+           path[path.size() - n - 1] == '.';
+}
+
+}  // namespace
+
 std::unique_ptr<CImage> CSurface::LoadImage(const std::string& path) {
     if (s_Loader) return s_Loader(path);
-    return nullptr;
+    // The kind is the extension, compared exactly in lower case; jpg and jpeg are known kinds without a
+    // reader (the game's data has none).
+    std::unique_ptr<CBitmapImage> image;
+    if (EndsWith(path, "bmp"))
+        image = std::make_unique<CBmpImage>();
+    else if (EndsWith(path, "bfh"))
+        image = std::make_unique<CBfhImage>();
+    if (!image || !image->Load(path)) return nullptr;
+    return image;
 }
