@@ -46,8 +46,8 @@ std::string EncodeOgg(int channels, int rate, const std::vector<int16_t>& sample
     flushPages(true);
     const int frames = static_cast<int>(samples.size() / channels);
     const int chunk = 1024;
-    for (int at = 0; at <= frames; at += chunk) {
-        const int n = std::min(chunk, frames - at);
+    for (int at = 0;; at += chunk) {
+        const int n = std::max(0, std::min(chunk, frames - at));
         if (n > 0) {
             float** buffer = vorbis_analysis_buffer(&vd, n);
             for (int i = 0; i < n; ++i)
@@ -55,7 +55,7 @@ std::string EncodeOgg(int channels, int rate, const std::vector<int16_t>& sample
                     buffer[c][i] = samples[static_cast<size_t>(at + i) * channels + c] / 32768.0f;
             vorbis_analysis_wrote(&vd, n);
         } else {
-            vorbis_analysis_wrote(&vd, 0);
+            vorbis_analysis_wrote(&vd, 0);  // the end of the stream
         }
         while (vorbis_analysis_blockout(&vd, &vb) == 1) {
             vorbis_analysis(&vb, nullptr);
@@ -66,6 +66,7 @@ std::string EncodeOgg(int channels, int rate, const std::vector<int16_t>& sample
                 flushPages(false);
             }
         }
+        if (n == 0) break;
     }
     flushPages(true);
     ogg_stream_clear(&os);

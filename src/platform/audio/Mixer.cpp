@@ -114,7 +114,8 @@ class CMixerBuffer : public CAudioBuffer {
 
     // Called by the mixer with its lock held: adds `frames` output frames into `acc` (stereo floats).
     void MixInto(float* acc, uint32_t frames, std::vector<std::shared_ptr<CAudioEvents>>* fired) {
-        if (!m_Playing || m_Lost || m_Frames == 0) return;
+        // A lost buffer goes on playing silence, so that its notifications still wake its feeder.
+        if (!m_Playing || m_Frames == 0) return;
         uint32_t done = 0;
         while (done < frames) {
             const uint64_t pos = (static_cast<uint64_t>(m_Frame) << 32) | m_Fraction;
@@ -189,7 +190,7 @@ class CMixerBuffer : public CAudioBuffer {
     }
 
     void MixSegment(float* acc, uint32_t n) {
-        if (m_Gain == 0.0f) {  // silent: only time passes
+        if (m_Gain == 0.0f || m_Lost) {  // silent: only time passes
             const uint64_t pos = ((static_cast<uint64_t>(m_Frame) << 32) | m_Fraction) + m_Step * n;
             m_Frame = static_cast<uint32_t>(pos >> 32);
             m_Fraction = static_cast<uint32_t>(pos);
