@@ -5,15 +5,17 @@
 
 class CHeadlessPlatform;
 class CFontEngine;
+class CHeadlessAudio;
 
 class CHeadlessServices {
-public:
+  public:
     explicit CHeadlessServices(CHeadlessPlatform& platform);
     ~CHeadlessServices();
     CHeadlessServices(const CHeadlessServices&) = delete;
     CHeadlessServices& operator=(const CHeadlessServices&) = delete;
 
-private:
+  private:
     CHeadlessPlatform& m_Platform;
     std::unique_ptr<CFontEngine> m_Fonts;
+    std::unique_ptr<CHeadlessAudio> m_Audio;
 };
