@@ -228,6 +228,7 @@ int32_t CSoundManager::LevelOfStep(int step, int32_t current) {
 }
 
 void CSoundManager::ApplyGroup(int group) {
+    if (group < kMusic || group > kVoice) return;
     for (int n = 0; n < kChannels; ++n)
         if (GroupOf(n) == group) SetVolume(n, m_Levels[group]);
 }
