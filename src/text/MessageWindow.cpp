@@ -5,6 +5,7 @@
 
 #include "media/AlphaSurface.h"
 #include "media/Display.h"
+#include "shell/Encoding.h"
 #include "shell/System.h"
 #include "text/TextFont.h"
 #include "text/TextLayout.h"
@@ -26,11 +27,16 @@ constexpr int kMarkX = 678;
 constexpr int kMarkY = 558;
 constexpr uint32_t kMarkFrameMs = 99;  // a frame lasts more than this
 
-// Copies a zero-terminated string of at most `size - 1` bytes.
+// Copies a zero-terminated string of at most `size - 1` bytes, never ending inside a two-byte character.
 void CopyCut(char* out, size_t size, std::string_view in) {
-    size_t n = std::min(in.size(), size - 1);
-    size_t zero = in.substr(0, n).find('\0');
-    if (zero != std::string_view::npos) n = zero;
+    size_t end = in.find('\0');
+    if (end == std::string_view::npos) end = in.size();
+    size_t n = 0;
+    while (n < end) {
+        size_t unit = IsSjisLead(static_cast<unsigned char>(in[n])) ? 2 : 1;
+        if (n + unit > end || n + unit > size - 1) break;
+        n += unit;
+    }
     std::memcpy(out, in.data(), n);
     out[n] = '\0';
 }

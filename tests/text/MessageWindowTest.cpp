@@ -394,3 +394,31 @@ TEST_F(TextWindowTest, HelpWindowTypesNothingWithoutTheClick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TextWindowTest, MissingMarkPictureDrawsNoMark) {
+    std::filesystem::remove_all("interface");
+    CMessageWindow bare(display.get(), 32);
+    EXPECT_EQ(bare.GetMarkImage(), nullptr);
+    bare.SetMessage("", Inked(0, 3));
+    ClearScreen();
+    bare.DrawMark(*screen);
+    EXPECT_FALSE(AnyInk(0, 0, 800, 600));
+}
+
+TEST_F(TextWindowTest, OverlongNameAndTextAreCut) {
+    window->SetInterval(0);
+    std::string longText;
+    for (int i = 0; i < 30; ++i) longText += Inked(i, 26) + kN;  // lines of 54 bytes
+    longText += longText;                                        // 3240 bytes: past 2047
+    std::string longName(3000, 'a');
+    int lines = window->SetMessage(longName, longText);
+    // 2047 bytes hold 37 lines and 24 whole characters of the 38th; no character is cut in half.
+    EXPECT_EQ(lines, 38);
+    EXPECT_EQ(std::string(window->GetLayout().GetLine(35)), Inked(5, 26));
+    EXPECT_EQ(std::string(window->GetLayout().GetLine(37)), Inked(7, 24));
+    EXPECT_EQ(Frame(*window, 0), 2);
+}
+
+}  // namespace

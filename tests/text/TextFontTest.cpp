@@ -273,3 +273,17 @@ TEST_F(TextFontTest, NoFontEndsTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TextFontTest, WithoutADisplayNothingIsDrawnAndTheMessageShows) {
+    CTextFont font(nullptr, 22);
+    CSurface* target = Plain(64, 32, 0);
+    font.DrawString(*target, 0, 0, Utf8ToSjis("字"), 0xFFFFFF);
+    EXPECT_TRUE(Blank(*target));
+    ASSERT_EQ(platform.MessageBoxes().size(), 1u);
+    EXPECT_EQ(platform.MessageBoxes()[0].text, "ウィンドウのデバイスコンテキストを取得できません");
+    EXPECT_EQ(platform.MessageBoxes()[0].caption, "エラー");
+}
+
+}  // namespace
