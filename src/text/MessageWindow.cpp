@@ -190,7 +190,7 @@ int CTextWindow::AdvanceUnit() {
     const int first = GetPageStart();
     const int lines = m_Layout->GetLineCount();
     if (first + m_Row >= lines) {  // nothing left to type on this page
-        m_PageComplete = true;
+        CompletePage();
         return kLastPageDone;
     }
     switch (GetClass(first + m_Row, m_Unit)) {
@@ -199,13 +199,13 @@ int CTextWindow::AdvanceUnit() {
             return kTyping;
         case kEndOfLine:
             if (m_Row + 1 >= kPageRows) {
-                m_PageComplete = true;
+                CompletePage();
                 return m_NextPageStart < lines ? kPageDone : kLastPageDone;
             }
             m_Unit = 0;
             ++m_Row;
             if (first + m_Row >= lines) {
-                m_PageComplete = true;
+                CompletePage();
                 return kLastPageDone;
             }
             return kTyping;
@@ -277,12 +277,17 @@ void CTextWindow::Click() {
         ++m_Unit;
         m_Waiting = false;
     } else {
-        m_PageComplete = true;
+        CompletePage();
     }
 }
 
 void CTextWindow::RestartTimers() {
     m_TypingTimer.Restart();
+}
+
+void CTextWindow::CompletePage() {
+    if (!m_PageComplete) RestartTimers();  // the mark starts its cycle with the complete page
+    m_PageComplete = true;
 }
 
 void CTextWindow::DepthChanged(int depth) {

@@ -95,6 +95,7 @@ class CTextWindow {
     void BuildUnitClasses();
     void RenderPage(int first);
     int AdvanceUnit();
+    void CompletePage();
     void DrawReveal(CSurface& screen);
 
     CTextWindowGeometry m_Geometry;

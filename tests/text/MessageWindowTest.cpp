@@ -422,3 +422,19 @@ TEST_F(TextWindowTest, OverlongNameAndTextAreCut) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TextWindowTest, MarkTimerStartsWhenThePageCompletes) {
+    window->SetInterval(12);
+    window->SetMessage("", Inked(0, 3));
+    EXPECT_EQ(Frame(*window, 90), 3);  // the page completes at 90 ms
+    platform.Clock().Advance(60);
+    window->DrawMark(*screen);
+    EXPECT_EQ(window->GetMarkFrame(), 0);
+    platform.Clock().Advance(40);
+    window->DrawMark(*screen);
+    EXPECT_EQ(window->GetMarkFrame(), 1);
+}
+
+}  // namespace
